@@ -501,6 +501,19 @@ TEST_F(LoaderTest, CopiesShareAndDestroyLeavesTheImageMapped) {
     EXPECT_EQ(module.GetExportAddress("Alpha"), module.GetHandle() + 0x1010);
 }
 
+TEST_F(LoaderTest, CopyLeftBehindByFreeTouchesNothing) {
+    // Once one object has unloaded the shared image, the region is gone; the
+    // other object's lookups must not read where it was.
+    ASSERT_TRUE(module.LoadFromMemory(WellFormedDll().bytes));
+    MemoryModule copy = module.Copy();
+    ASSERT_TRUE(module.Free());
+    fake.codeCalls.clear();
+    EXPECT_EQ(copy.GetExportAddress("Alpha"), 0u);
+    EXPECT_EQ(copy.GetEntryPoint(), 0u);
+    EXPECT_FALSE(copy.Free());
+    EXPECT_TRUE(fake.codeCalls.empty());
+}
+
 TEST_F(LoaderTest, EmptyObjectAnswersZero) {
     EXPECT_EQ(module.GetHandle(), 0u);
     EXPECT_EQ(module.GetEntryPoint(), 0u);
