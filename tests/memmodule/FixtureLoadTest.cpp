@@ -300,3 +300,28 @@ TEST_F(FixtureLoadTest, LoadingAgainDetachesTheFirstImage) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LargeFixture, ThousandsOfRelocationsAcrossManyPages) {
+    const Bytes image = ReadFixture("memmodule_large.dll");
+    ASSERT_GT(image.size(), 80000u);
+    const std::uint32_t preferred = PreferredBase(image);
+    void* taken = VirtualAlloc(reinterpret_cast<void*>(std::uintptr_t{preferred}), 0x10000,
+                               MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(taken, nullptr);
+    MemoryModule module;
+    ASSERT_TRUE(module.LoadFromMemory(image));
+    EXPECT_NE(module.GetHandle(), preferred);
+    const std::uint32_t lookup = module.GetExportAddress("LargeTableOffset");
+    ASSERT_NE(lookup, 0u);
+    std::size_t wrong = 0;
+    for (std::uint32_t i = 0; i < 4096; ++i) {
+        wrong += CallAddress(lookup, i) != 16 * i;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_TRUE(module.Free());
+    VirtualFree(taken, 0, MEM_RELEASE);
+}
+
+} // namespace
