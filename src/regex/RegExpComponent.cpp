@@ -50,6 +50,9 @@ Regex Compile(const RegExpComponent& component) {
 } // namespace
 
 std::shared_ptr<const RegExpMatches> RegExpComponent::Execute(const std::u16string& subject) const {
+    if (subject.size() > kMaxSubjectUnits) {
+        return nullptr;
+    }
     try {
         const Regex regex = Compile(*this);
         const WideString wide = Widen(subject);
@@ -78,6 +81,9 @@ std::shared_ptr<const RegExpMatches> RegExpComponent::Execute(const std::u16stri
 
 std::optional<std::u16string> RegExpComponent::Replace(const std::u16string& subject,
                                                        const std::u16string& replacement) const {
+    if (subject.size() > kMaxSubjectUnits) {
+        return std::nullopt;
+    }
     try {
         const Regex regex = Compile(*this);
         const WideString wide = Widen(subject);

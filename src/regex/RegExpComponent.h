@@ -28,13 +28,21 @@ public:
     bool global = false;
     std::u16string pattern;
 
+    // The longest subject the engine is run over. The standard library's
+    // engine recurses once or more per character a match attempt consumes;
+    // on the 2 MiB stack of a 32-bit Windows program a simple loop such as
+    // ".+?" overflows it from about 12000 units, so longer subjects are
+    // refused rather than risked. Page heads searched for a charset are at
+    // most 1024 bytes.
+    static constexpr std::size_t kMaxSubjectUnits = 4096;
+
     // The matches of the pattern in `subject`: every one when `global`,
-    // otherwise the first. Null when the pattern is rejected or the engine
-    // gives up on the subject.
+    // otherwise the first. Null when the pattern is rejected, the subject is
+    // longer than kMaxSubjectUnits, or the engine gives up on it.
     std::shared_ptr<const RegExpMatches> Execute(const std::u16string& subject) const;
 
     // The subject with the matches (or the first) replaced, `replacement`
-    // read with ECMAScript's $ rules; nothing when the pattern is rejected.
+    // read with ECMAScript's $ rules; nothing when Execute would give null.
     std::optional<std::u16string> Replace(const std::u16string& subject,
                                           const std::u16string& replacement) const;
 };
