@@ -36,7 +36,7 @@ public:
     // a 32-bit Windows program a subject of about 12000 units under ".+?", or
     // 1000 units under a repeated group nested 100 deep, overflows it. Runs
     // beyond the limit are refused rather than risked; a page head of 1024
-    // bytes under the charset pattern is well within it.
+    // bytes under the charset pattern takes about two thirds of it.
     static bool WithinEngineLimits(const std::u16string& pattern, std::size_t subjectUnits);
 
     // The matches of the pattern in `subject`: every one when `global`,
