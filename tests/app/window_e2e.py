@@ -104,6 +104,11 @@ class WindowTests(ProgramTestCase):
         screenshot("main-window.png")
         self.close(pid, window)
 
+    def test_closing_during_the_start_up_wait_ends_the_program(self):
+        # Idle comes as the one-second wait begins; the close lands inside it.
+        pid, window = self.driver.start_program()
+        self.close(pid, window)
+
 
 class SettingsTests(ProgramTestCase):
     def test_saved_texts_come_back_after_a_restart(self):
