@@ -49,7 +49,7 @@ HWND FindOwnWindow(const char* className) {
 // Ends a message loop that would otherwise hang the test: after the deadline
 // the loop's thread gets the window closed from outside.
 class Watchdog {
-  public:
+public:
     explicit Watchdog(DWORD milliseconds)
         : thread_([this, milliseconds] {
               const ULONGLONG deadline = GetTickCount64() + milliseconds;
@@ -68,11 +68,9 @@ class Watchdog {
         done_ = true;
         thread_.join();
     }
-    bool Fired() const {
-        return fired_;
-    }
+    bool Fired() const { return fired_; }
 
-  private:
+private:
     std::atomic<bool> done_{false};
     std::atomic<bool> fired_{false};
     std::thread thread_;
@@ -236,8 +234,8 @@ SeenBox ObserveAndDismissMessageBox(HWND other) {
 }
 
 TEST(ShowMessage, IsTaskModalWithTheDefaultOrTheGivenTitle) {
-    HWND other = CreateWindowExA(0, "Static", "another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "Static", "another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
     const struct {
         unsigned style;
