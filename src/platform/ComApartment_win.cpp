@@ -1,11 +1,11 @@
 // The COM bracket over ole32.
-#include "platform/Com.h"
+#include "platform/ComApartment.h"
 
 #include <objbase.h>
 #include <windows.h>
 
 void InitializeCom() {
-    CoInitialize(nullptr);
+    (void)CoInitialize(nullptr);
 }
 
 void UninitializeCom() {
