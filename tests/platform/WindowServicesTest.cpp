@@ -206,6 +206,7 @@ TEST(ControlText, ReplacesAndReadsTheWholeText) {
 struct SeenBox {
     std::string title;
     std::string text;
+    HICON icon = nullptr;
     bool ownerEnabled = true;
     bool found = false;
 };
@@ -223,6 +224,20 @@ SeenBox ObserveAndDismissMessageBox(HWND other) {
             seen.title = buffer;
             GetDlgItemTextA(box, 0xFFFF, buffer, sizeof(buffer));
             seen.text = buffer;
+            EnumChildWindows(
+                box,
+                [](HWND child, LPARAM parameter) -> BOOL CALLBACK {
+                    char name[16] = {};
+                    GetClassNameA(child, name, sizeof(name));
+                    const LONG style = GetWindowLongA(child, GWL_STYLE);
+                    if (Text(name) == "Static" && (style & SS_TYPEMASK) == SS_ICON &&
+                        IsWindowVisible(child)) {
+                        *reinterpret_cast<HICON*>(parameter) =
+                            reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&seen.icon));
             seen.ownerEnabled = IsWindowEnabled(other) != FALSE;
             seen.found = true;
             PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -237,13 +252,17 @@ TEST(ShowMessage, IsTaskModalWithTheDefaultOrTheGivenTitle) {
     HWND other = CreateWindowExA(0, "Static", "another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
                                  0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
+    // The system's information icon is a shared icon: the same handle here.
+    HICON information = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION));
+    ASSERT_NE(information, nullptr);
     const struct {
         unsigned style;
         const char* title;
         const char* shownTitle;
+        HICON icon;
     } cases[] = {
-        {0, "", "信息："},
-        {kMessageIconInformation, "提示", "提示"},
+        {0, "", "信息：", nullptr},
+        {kMessageIconInformation, "提示", "提示", information},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shownTitle);
@@ -254,6 +273,7 @@ TEST(ShowMessage, IsTaskModalWithTheDefaultOrTheGivenTitle) {
         ASSERT_TRUE(seen.found);
         EXPECT_EQ(seen.title, c.shownTitle);
         EXPECT_EQ(seen.text, "消息正文");
+        EXPECT_EQ(seen.icon, c.icon);
         EXPECT_FALSE(seen.ownerEnabled) << "the box is not task-modal";
         EXPECT_TRUE(IsWindowEnabled(other));
     }
