@@ -132,6 +132,20 @@ class SettingsTests(ProgramTestCase):
         self.assertEqual(self.box_texts(window), texts)
         self.close(pid, window)
 
+    def test_texts_with_blank_or_quoted_edges_come_back_whole(self):
+        texts = ["  两个空格", "'单引号'", "尾部\t"]
+        pid, window = self.driver.start_program()
+        for box, text in zip((ACCOUNT, PASSWORD, FOLDER), texts):
+            self.driver.call("set-text", self.driver.control(window, box), text)
+        self.driver.call("click-wait", self.driver.control(window, SAVE_BUTTON), STEP_DEADLINE_MS)
+        self.close(pid, window)
+        self.assertEqual(self.read_settings(),
+                         gbk("[编辑框]\r\n编辑框3=\"尾部\t\"\r\n编辑框2=\"'单引号'\"\r\n"
+                             "编辑框1=\"  两个空格\"\r\n"))
+        pid, window = self.driver.start_program()
+        self.assertEqual(self.box_texts(window), texts)
+        self.close(pid, window)
+
     def test_saving_empty_boxes_writes_empty_values(self):
         pid, window = self.driver.start_program()
         self.driver.call("click-wait", self.driver.control(window, SAVE_BUTTON), STEP_DEADLINE_MS)
