@@ -98,8 +98,7 @@ enum SkinMetricSlot {
 };
 
 enum SkinBitmapSlot {
-    SKIN_BITMAP_WINDOW_TEXTURE =
-        0, /* window.texture: tiled over the window instead of the gradient */
+    SKIN_BITMAP_WINDOW_TEXTURE = 0, /* window.texture: tiled instead of the gradient */
     SKIN_BITMAP_COUNT = 1
 };
 

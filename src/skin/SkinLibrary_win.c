@@ -320,8 +320,10 @@ static LRESULT CallOriginal(WindowState* state, HWND window, UINT message, WPARA
 
 /* ---- painting the controls ---- */
 
-static int IsSingleLineEdit(HWND window) {
-    return (GetWindowLongW(window, GWL_STYLE) & ES_MULTILINE) == 0;
+/* Edit boxes without scroll bars hold a line or so of text: they get the
+ * flat frame and their text centred vertically, multi-line style or not. */
+static int HasOwnFrame(HWND window) {
+    return (GetWindowLongW(window, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) == 0;
 }
 
 static void PaintEditFrame(HWND window) {
@@ -682,7 +684,7 @@ static int HandleContainer(WindowState* state, HWND window, UINT message, WPARAM
 static int HandleEdit(WindowState* state, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                       LRESULT* result) {
     (void)state;
-    if (!IsSingleLineEdit(window)) {
+    if (!HasOwnFrame(window)) {
         return 0;
     }
     switch (message) {
