@@ -501,6 +501,19 @@ TEST_F(LoaderTest, CopiesShareAndDestroyLeavesTheImageMapped) {
     EXPECT_EQ(module.GetExportAddress("Alpha"), module.GetHandle() + 0x1010);
 }
 
+TEST_F(LoaderTest, CopyLeftBehindByFreeTouchesNothing) {
+    // Once one object has unloaded the shared image, the region is gone; the
+    // other object's lookups must not read where it was.
+    ASSERT_TRUE(module.LoadFromMemory(WellFormedDll().bytes));
+    MemoryModule copy = module.Copy();
+    ASSERT_TRUE(module.Free());
+    fake.codeCalls.clear();
+    EXPECT_EQ(copy.GetExportAddress("Alpha"), 0u);
+    EXPECT_EQ(copy.GetEntryPoint(), 0u);
+    EXPECT_FALSE(copy.Free());
+    EXPECT_TRUE(fake.codeCalls.empty());
+}
+
 TEST_F(LoaderTest, EmptyObjectAnswersZero) {
     EXPECT_EQ(module.GetHandle(), 0u);
     EXPECT_EQ(module.GetEntryPoint(), 0u);
@@ -516,14 +529,22 @@ TEST_F(LoaderTest, FindsExportsByNameOrOrdinalText) {
         const char* name;
         std::uint32_t rva; // 0: nothing found
     } cases[] = {
-        {"Alpha", 0x1010}, {"1", 0x1010}, // the first ordinal is Base
-        {"Six", 0x1060},   {"6", 0x1060}, {"7", 0x1070}, {"Dup", 0x1050}, // the first match has no
-                                                                          // code, the second wins
-        {"3", 0},                                                         // an ordinal without code
-        {"06", 0x1040}, // not an ordinal: leading zero, so a name
-        {"0", 0},       // index -1
-        {"8", 0},       // Base + NumberOfFunctions
-        {"-3", 0},         {"+6", 0},     {" 6", 0},     {"6a", 0},       {"", 0},
+        {"Alpha", 0x1010},
+        {"1", 0x1010}, // the first ordinal is Base
+        {"Six", 0x1060},
+        {"6", 0x1060},
+        {"7", 0x1070},
+        {"Dup", 0x1050}, // the first match has no
+                         // code, the second wins
+        {"3", 0},        // an ordinal without code
+        {"06", 0x1040},  // not an ordinal: leading zero, so a name
+        {"0", 0},        // index -1
+        {"8", 0},        // Base + NumberOfFunctions
+        {"-3", 0},
+        {"+6", 0},
+        {" 6", 0},
+        {"6a", 0},
+        {"", 0},
         {"4294967302", 0}, // 6 plus 2^32 is a name, not ordinal 6
         {"alpha", 0},      // names are compared exactly
         {"Big", 0},        // its index lies past the function array
