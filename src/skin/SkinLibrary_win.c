@@ -526,7 +526,7 @@ static void PrepareControl(HWND window, WindowState* state) {
             CallOriginal(state, window, WM_SETFONT, (WPARAM)font, FALSE);
         }
     }
-    if (state->kind == KIND_EDIT) {
+    if (state->kind == KIND_EDIT || state->kind == KIND_STATIC) {
         SetWindowPos(window, NULL, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -719,6 +719,56 @@ static int HandleEdit(WindowState* state, HWND window, UINT message, WPARAM wPar
     }
 }
 
+/* Labels in a frame line their text up with the text inside the edit boxes
+ * and keep a little air below the box above them; the inset is painted with
+ * the parent's background, so the label stays transparent. */
+static int LabelInsetLeft(void) {
+    return g_theme.metrics[SKIN_METRIC_EDIT_BORDER] + g_theme.metrics[SKIN_METRIC_EDIT_PADDING];
+}
+
+enum { kLabelInsetTop = 3 };
+
+static int HandleLabel(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    WindowState* parentState = StateOf(GetParent(window));
+    if (parentState == NULL || parentState->kind != KIND_FRAME ||
+        (GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK) > SS_RIGHT) {
+        return 0;
+    }
+    switch (message) {
+    case WM_NCCALCSIZE: {
+        RECT* rect = wParam ? &((NCCALCSIZE_PARAMS*)lParam)->rgrc[0] : (RECT*)lParam;
+        int left = LabelInsetLeft();
+        if (rect->right - rect->left > left && rect->bottom - rect->top > kLabelInsetTop) {
+            rect->left += left;
+            rect->top += kLabelInsetTop;
+        }
+        *result = 0;
+        return 1;
+    }
+    case WM_NCPAINT: {
+        RECT outer, client;
+        GetWindowRect(window, &outer);
+        GetClientRect(window, &client);
+        MapWindowPoints(window, NULL, (POINT*)&client, 2);
+        OffsetRect(&client, -outer.left, -outer.top);
+        HDC dc = GetWindowDC(window);
+        if (dc) {
+            ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+            HBRUSH behind = ParentBackgroundFor(window, dc, client.left, client.top);
+            RECT all = {0, 0, outer.right - outer.left, outer.bottom - outer.top};
+            if (behind) {
+                FillRect(dc, &all, behind);
+            }
+            ReleaseDC(window, dc);
+        }
+        *result = 0;
+        return 1;
+    }
+    default:
+        return 0;
+    }
+}
+
 static int HandleButton(WindowState* state, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                         LRESULT* result) {
     if (!state->ownerDrawn) {
@@ -781,6 +831,8 @@ static LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam,
             handled = HandleEdit(state, window, message, wParam, lParam, &result);
         } else if (state->kind == KIND_BUTTON) {
             handled = HandleButton(state, window, message, wParam, lParam, &result);
+        } else if (state->kind == KIND_STATIC) {
+            handled = HandleLabel(window, message, wParam, lParam, &result);
         }
         if (handled) {
             return result;
@@ -932,7 +984,7 @@ static BOOL CALLBACK ReleaseWindow(HWND window, LPARAM unused) {
     }
     int kind = state->kind;
     ForgetWindow(window, state);
-    if (kind == KIND_EDIT) {
+    if (kind == KIND_EDIT || kind == KIND_STATIC) {
         SetWindowPos(window, NULL, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

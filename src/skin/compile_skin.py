@@ -55,6 +55,9 @@ def read_slots(header_path):
             for kind, prefix in ENUM_PREFIX.items():
                 if match.group(1).startswith(prefix):
                     slots[kind][match.group(3)] = int(match.group(2))
+    missing = [kind for kind, table in slots.items() if not table]
+    if missing:
+        raise ValueError(f"{header_path}: no {', '.join(missing)} slots found in the header")
     return slots
 
 
@@ -122,9 +125,9 @@ def main():
     parser.add_argument("input")
     parser.add_argument("output")
     args = parser.parse_args()
-    slots = read_slots(args.header)
     with open(args.input, encoding="utf-8") as source:
         try:
+            slots = read_slots(args.header)
             payload = compile_description(source.read(), slots, args.input)
         except ValueError as error:
             print(f"compile_skin: {error}", file=sys.stderr)

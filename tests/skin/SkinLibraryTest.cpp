@@ -316,8 +316,10 @@ TEST_P(SkinLibraryTest, PasswordAndTextureSkins) {
     EXPECT_EQ(PixelOf(window, 124, 101), RGB(0x20, 0x40, 0xC0));
     // A label shows the same texture through, lined up with the window's.
     HWND label = Control(kLabel1);
-    EXPECT_EQ(PixelOf(label, 110, 20), PixelOf(window, 8 + 110, 48 + 20));
-    EXPECT_EQ(PixelOf(label, 111, 20), PixelOf(window, 8 + 111, 48 + 20));
+    POINT at = {100, 15};
+    MapWindowPoints(label, window, &at, 1);
+    EXPECT_EQ(PixelOf(label, 100, 15), PixelOf(window, at.x, at.y));
+    EXPECT_EQ(PixelOf(label, 101, 15), PixelOf(window, at.x + 1, at.y));
 }
 
 // Windows made after the attach get the theme: the program's message boxes.

@@ -8,6 +8,7 @@
 //   hover <id>              moves the mouse pointer onto the centre of a control
 //   press <id> <0|1>        shows a button pressed or released (BM_SETSTATE)
 //   click <id>              posts BM_CLICK to a control
+//   set-text <id> <text>    replaces a control's text (the text is GBK)
 //   wait-message <ms>       a visible message box -> ok <hwnd> <x> <y> <w> <h>
 //   dismiss <hwnd>          presses the box's OK button
 //   close                   posts WM_CLOSE to the main window
@@ -159,6 +160,8 @@ int main(int argc, char** argv) {
         SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     } else if (command == "press") {
         SendMessageA(control, BM_SETSTATE, argc > 3 && std::atoi(argv[3]) != 0, 0);
+    } else if (command == "set-text") {
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argc > 3 ? argv[3] : ""));
     } else if (command == "click") {
         PostMessageA(control, BM_CLICK, 0, 0);
     } else {

@@ -161,9 +161,11 @@ class ThemedProgramTest(unittest.TestCase):
             self.assertEqual(record["result"], 1)
             self.assertEqual(record["themed"], 10, "the window and its nine controls")
 
+            for offset, text in enumerate(("蓝奏用户", "secret-123", "2718281")):
+                probe("set-text", EDIT_ID + offset, text)
             button = program.at(10, 80)          # 按钮1's face, left of its text
             background = program.at(124, 100)    # between 按钮1 and 按钮2
-            edit = program.at(20, 26)            # inside 编辑框1
+            edit = program.at(12, 20)            # inside 编辑框1, left of its text
             accent = program.at(190, 1)          # the stripe along the top
             screen = wait_for_screen("themed-window", lambda s: is_blue(s.pixel(*button)))
             self.assertTrue(is_blue(screen.pixel(*accent)), screen.pixel(*accent))
