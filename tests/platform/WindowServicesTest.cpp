@@ -22,10 +22,34 @@ HWND HwndOf(ControlHandle control) {
     return reinterpret_cast<HWND>(control);
 }
 
+// A top-level window of this process with that class: other programs run
+// beside the tests and show windows of the same classes.
+HWND FindOwnWindow(const char* className) {
+    struct Search {
+        const char* className;
+        HWND found;
+    } search{className, nullptr};
+    EnumWindows(
+        [](HWND candidate, LPARAM parameter) -> BOOL CALLBACK {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(candidate, &pid);
+            char name[64] = {};
+            GetClassNameA(candidate, name, sizeof(name));
+            if (pid == GetCurrentProcessId() && Text(name) == s->className) {
+                s->found = candidate;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Ends a message loop that would otherwise hang the test: after the deadline
 // the loop's thread gets the window closed from outside.
 class Watchdog {
-  public:
+public:
     explicit Watchdog(DWORD milliseconds)
         : thread_([this, milliseconds] {
               const ULONGLONG deadline = GetTickCount64() + milliseconds;
@@ -34,7 +58,7 @@ class Watchdog {
               }
               if (!done_) {
                   fired_ = true;
-                  HWND window = FindWindowA(kMainWindowClassName, nullptr);
+                  HWND window = FindOwnWindow(kMainWindowClassName);
                   if (window != nullptr) {
                       PostMessageA(window, WM_CLOSE, 0, 0);
                   }
@@ -44,11 +68,9 @@ class Watchdog {
         done_ = true;
         thread_.join();
     }
-    bool Fired() const {
-        return fired_;
-    }
+    bool Fired() const { return fired_; }
 
-  private:
+private:
     std::atomic<bool> done_{false};
     std::atomic<bool> fired_{false};
     std::thread thread_;
@@ -194,7 +216,7 @@ SeenBox ObserveAndDismissMessageBox(HWND other) {
     SeenBox seen;
     const ULONGLONG deadline = GetTickCount64() + 20000;
     while (GetTickCount64() < deadline) {
-        HWND box = FindWindowA("#32770", nullptr);
+        HWND box = FindOwnWindow("#32770");
         if (box != nullptr) {
             char buffer[256] = {};
             GetWindowTextA(box, buffer, sizeof(buffer));
@@ -212,8 +234,8 @@ SeenBox ObserveAndDismissMessageBox(HWND other) {
 }
 
 TEST(ShowMessage, IsTaskModalWithTheDefaultOrTheGivenTitle) {
-    HWND other = CreateWindowExA(0, "Static", "another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "Static", "another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
     const struct {
         unsigned style;
