@@ -4,6 +4,7 @@
 // observed on the window: its procedures, its styles and its pixels.
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -360,6 +361,69 @@ TEST_P(SkinLibraryTest, UnloadGivesTheWindowsTheirOwnProceduresBack) {
     PumpMessages();
 }
 
+COLORREF FramePixelOf(HWND window, int x, int y) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    PumpMessages();
+    HDC dc = GetWindowDC(window);
+    COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return color;
+}
+
+TEST_P(SkinLibraryTest, FocusedEditBoxShowsItInItsBorder) {
+    ASSERT_EQ(Attach(SkinFile(), nullptr, 12, 12, 12), 1);
+    HWND edit = Control(kEdit1);
+    SetFocus(Control(kEdit1 + 1));
+    const COLORREF quiet = FramePixelOf(edit, 40, 0);
+    SetFocus(edit);
+    const COLORREF focused = FramePixelOf(edit, 40, 0);
+    EXPECT_NE(quiet, focused);
+    EXPECT_TRUE(IsBlue(focused));
+    SetFocus(Control(kEdit1 + 1));
+    EXPECT_EQ(FramePixelOf(edit, 40, 0), quiet);
+}
+
+DWORD WINAPI MakeWindowElsewhere(void* out) {
+    HWND other = CreateWindowExA(0, kMainWindowClassName, "elsewhere", WS_OVERLAPPED, 0, 0, 50, 50,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    *static_cast<LONG_PTR*>(out) = static_cast<LONG_PTR>(GetClassLongPtrA(other, GCLP_WNDPROC)) ==
+                                           GetWindowLongPtrA(other, GWLP_WNDPROC)
+                                       ? 1
+                                       : 0;
+    DestroyWindow(other);
+    return 0;
+}
+
+// Later windows of the thread are themed; other threads' and other modules'
+// classes are not.
+TEST_P(SkinLibraryTest, LaterWindowsOfTheThreadOnly) {
+    ASSERT_EQ(Attach(SkinFile(), nullptr, 12, 12, 12), 1);
+    HWND late = CreateWindowExA(0, "Button", "晚来的", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 200,
+                                0, 80, 16, window, nullptr, nullptr, nullptr);
+    ASSERT_NE(late, nullptr);
+    EXPECT_EQ(GetWindowLongA(late, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    EXPECT_TRUE(IsBlue(PixelOf(late, 4, 8)));
+    HWND check = CreateWindowExA(0, "Button", "x", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 20, 20, window,
+                                 nullptr, nullptr, nullptr);
+    EXPECT_EQ(GetWindowLongA(check, GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+    EXPECT_EQ(record->themedWindows, 12u);
+
+    HWND foreign = CreateWindowExA(0, "Static", "system class", WS_POPUP, 0, 0, 50, 50, nullptr,
+                                   nullptr, nullptr, nullptr);
+    EXPECT_EQ(record->themedWindows, 12u) << "a top-level window of a system class";
+    DestroyWindow(foreign);
+
+    LONG_PTR untouched = 0;
+    HANDLE thread = CreateThread(nullptr, 0, MakeWindowElsewhere, &untouched, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_EQ(untouched, 1) << "another thread's window keeps its class procedure";
+    DestroyWindow(late);
+    DestroyWindow(check);
+    EXPECT_EQ(record->themedWindows, 10u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Loaders, SkinLibraryTest, testing::Values(Loader::Memory, Loader::System),
                          [](const testing::TestParamInfo<Loader>& info) {
                              return info.param == Loader::Memory ? "FromMemory" : "LoadLibrary";
@@ -415,6 +479,25 @@ TEST(SkinAttachTest, ProgramStepsCallTheExportOnceWithTheCarriedSkin) {
     DestroyWindow(window);
     PumpMessages();
     EXPECT_EQ(record->themedWindows, 0u);
+}
+
+// A library that loads but lacks the export: nothing is called, 0 comes back.
+TEST(SkinAttachTest, LibraryWithoutTheExportIsNotCalled) {
+    Bytes image = SkinLibraryImage();
+    const Text name = "SkinH_AttachRes";
+    auto at = std::search(image.begin(), image.end(), name.begin(), name.end());
+    ASSERT_NE(at, image.end());
+    at[name.size() - 1] = 'X';
+    CreateSkinModule();
+    ASSERT_TRUE(SkinModule->LoadFromMemory(image));
+    EXPECT_EQ(SkinModule->GetExportAddress("SkinH_AttachRes"), 0u);
+    EXPECT_EQ(AttachSkinFromMemory(SkinFile(), Text(), 12, 12, 12), 0);
+    auto getRecord =
+        reinterpret_cast<RecordFunction>(SkinModule->GetExportAddress("SkinH_GetAttachRecord"));
+    ASSERT_NE(getRecord, nullptr);
+    EXPECT_EQ(getRecord()->processAttaches, 1u);
+    EXPECT_EQ(getRecord()->calls, 0u);
+    ReleaseSkinModule();
 }
 
 } // namespace
