@@ -49,11 +49,11 @@ constexpr std::int32_t kHttpConnect = 7;
 
 struct HttpRequestParams {
     // Absolute URL, scheme http or https.
-    Text url;
+    Text url{};
     // Index into the verb table (HttpVerb).
     std::int32_t method = kHttpGet;
     // Request body as text; sent only when `postBytes` is empty.
-    Text postText;
+    Text postText{};
     // In/out: the cookie text of the request's Cookie line. Empty or omitted
     // turns the platform's own cookie handling off; not empty, it is merged
     // with the answer's cookies and the merged text written back here.
@@ -61,20 +61,20 @@ struct HttpRequestParams {
     // In/out: the answer's cookies are appended to what it holds.
     Text* returnedCookies = nullptr;
     // The caller's header lines ("Name: value"), separated by CR LF.
-    Text extraHeaders;
+    Text extraHeaders{};
     // Out: the raw response header block, status line first, lines ending in CR LF.
     Text* returnedHeaders = nullptr;
     // True: the platform does not follow redirects; the caller gets the
     // redirect answer itself and its target in `location`.
     bool noRedirect = false;
     // Basic authentication at the server, set only when both are not empty.
-    Text authUser;
-    Text authPassword;
+    Text authUser{};
+    Text authPassword{};
     // Proxy "host:port"; empty means no proxy.
-    Text proxy;
+    Text proxy{};
     // Basic authentication at the proxy, set only when both are not empty.
-    Text proxyUser;
-    Text proxyPassword;
+    Text proxyUser{};
+    Text proxyPassword{};
     // Resolve, connect, send and receive timeout; below 1 means 30 seconds.
     std::int32_t timeoutSeconds = 0;
     // Out: the value of the answer's last "Location: " line.
@@ -90,7 +90,7 @@ struct HttpRequestParams {
     bool addDefaultHeaders = true;
     // Request body as bytes; wins over `postText` when not empty. A view of
     // the caller's buffer, which must stay alive during the call.
-    std::span<const unsigned char> postBytes;
+    std::span<const unsigned char> postBytes{};
     // The header block's names are normalised (capitalised, spacing fixed).
     bool normalizeHeaderNames = true;
 };

@@ -21,7 +21,7 @@ const char* const kHttpNoResponseError = "712 服务器未响应!";
 const char* const kHttpReadError = "713 读取数据失败!";
 
 Text HttpVerb(std::int32_t method) {
-    static const char* const verbs[] = {"GET",     "POST",  "HEAD",  "PUT",
+    static const char* const verbs[] = {"GET",     "POST",   "HEAD",  "PUT",
                                         "OPTIONS", "DELETE", "TRACE", "CONNECT"};
     if (method < 0 || method > 7) {
         return verbs[0];
@@ -58,6 +58,5 @@ std::span<const unsigned char> RequestBody(const HttpRequestParams& params) {
     if (!params.postBytes.empty()) {
         return params.postBytes;
     }
-    return {reinterpret_cast<const unsigned char*>(params.postText.data()),
-            params.postText.size()};
+    return {reinterpret_cast<const unsigned char*>(params.postText.data()), params.postText.size()};
 }

@@ -1,6 +1,7 @@
 // Status text, Location lines and the charset subject; see HttpResponseParsing.h.
 #include "http/HttpResponseParsing.h"
 
+#include "regex/RegExpObject.h"
 #include "text/TextRules.h"
 
 Text StatusFromHeaderText(const Text& headerText) {
@@ -32,4 +33,13 @@ Text CharsetSearchSubject(const Text& bodyText) {
 
 bool CharsetNeedsConversion(const Text& charset) {
     return !charset.empty() && charset != "gbk" && charset != "gb2312";
+}
+
+bool FindDeclaredCharset(RegExpObject& search, const Text& bodyText, Text& charset) {
+    static const Text pattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
+    if (!search.Search(pattern, CharsetSearchSubject(bodyText))) {
+        return false;
+    }
+    charset = search.GetSubmatchText(1, 1);
+    return true;
 }

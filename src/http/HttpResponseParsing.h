@@ -5,6 +5,8 @@
 
 #include "text/Text.h"
 
+class RegExpObject;
+
 // The status text of a raw header block: from its 10th character up to the
 // first CR LF at or after it ("HTTP/1.1 200 OK\r\n..." gives "200 OK"); empty
 // when there is no such CR LF.
@@ -25,3 +27,9 @@ Text CharsetSearchSubject(const Text& bodyText);
 // Whether a declared charset name leads to a conversion: not empty and
 // neither "gbk" nor "gb2312", compared exactly (so "GBK" is converted).
 bool CharsetNeedsConversion(const Text& charset);
+
+// Looks for the charset a page declares in a meta tag within the first 1024
+// bytes of its body text. True when the search ran (the pattern is valid),
+// even if the page declares nothing; `charset` is then the declared name or
+// the empty text.
+bool FindDeclaredCharset(RegExpObject& search, const Text& bodyText, Text& charset);
