@@ -161,16 +161,30 @@ TextArray SplitText(const Text& text, const Text& separator) {
         pieces.push_back(text);
         return pieces;
     }
+    // One pass over the characters, as FindText advances, without walking
+    // back to the first byte for every piece: a block of many lines splits
+    // in linear time.
     std::size_t from = 0;
-    while (from < text.size()) {
-        int position = FindText(text, separator, static_cast<int>(from) + 1);
-        if (position == -1) {
-            pieces.push_back(text.substr(from));
+    std::size_t at = 0;
+    while (at != Text::npos && at < text.size()) {
+        // A lead byte standing last is half a character: nothing starts there.
+        if (IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 == text.size()) {
             break;
         }
-        std::size_t at = static_cast<std::size_t>(position) - 1;
-        pieces.push_back(text.substr(from, at - from));
-        from = at + separator.size();
+        if (at >= from && TextMatchesAt(text, at, separator, false)) {
+            pieces.push_back(text.substr(from, at - from));
+            from = at + separator.size();
+            // The next piece starts at the first character boundary at or
+            // after the separator's end, counted on from this boundary.
+            while (at != Text::npos && at < from) {
+                at = NextCharacter(text, at);
+            }
+            continue;
+        }
+        at = NextCharacter(text, at);
+    }
+    if (from < text.size()) {
+        pieces.push_back(text.substr(from));
     }
     return pieces;
 }

@@ -23,6 +23,7 @@ Options of start and serve
   --formhash TEXT      the login page's form token (default 5a1b2c3d)
   --no-record-body     record only the request head and the body's length
                        (for benchmarks with bodies of hundreds of MiB)
+  --fresh              (start only) remove the requests and uploads of earlier runs
 
 Files in the state directory
   port            the HTTPS port on 127.0.0.1 (written once the server listens)
@@ -79,6 +80,7 @@ Answers for tests (query values are percent-decoded)
 import argparse
 import hashlib
 import os
+import shutil
 import signal
 import socket
 import socketserver
@@ -557,6 +559,10 @@ def serve(args):
 def start(args):
     state = os.path.abspath(args.state)
     os.makedirs(state, exist_ok=True)
+    stop(args)
+    if args.fresh:
+        for name in ("requests", "uploads"):
+            shutil.rmtree(os.path.join(state, name), ignore_errors=True)
     for name in ("port", "pid"):
         try:
             os.remove(os.path.join(state, name))
@@ -637,6 +643,7 @@ def main():
         p.add_argument("--password")
         p.add_argument("--formhash", default="5a1b2c3d")
         p.add_argument("--no-record-body", action="store_true")
+        p.add_argument("--fresh", action="store_true")
     p = sub.add_parser("stop")
     p.add_argument("--state", required=True)
     p = sub.add_parser("control")
