@@ -6,6 +6,7 @@
 #include "StandInClient.h"
 #include "http/HttpRequest.h"
 #include "http/HttpResponseParsing.h"
+#include "http/TextBetween.h"
 #include "text/TextRules.h"
 
 // Without the common dialogs, whose FindText macro would hide the text rule.
@@ -423,24 +424,31 @@ TEST_F(HttpRequestTest, AResetInTheMiddleOfTheBodyKeepsThePartReadAndSaysSo) {
     EXPECT_EQ(result, Text(body.begin(), body.end()));
 }
 
-TEST_F(HttpRequestTest, MalformedAnswersNeverCrashTheCall) {
+TEST_F(HttpRequestTest, MalformedAnswersEndAsThePlatformReadsThem) {
     const struct {
         const char* name;
         Text path;
+        Text status;
+        Text location;
+        std::size_t bodySize;
     } cases[] = {
-        {"no status line", "/raw?hex=68656c6c6f20776f726c640d0a"},
-        {"lines without CR LF", "/raw?hex=485454502f312e3120323030204f4b0a5365742d436f6f6b69653a"
-                                "20613d310a0a626f6479"},
+        {"no status line", "/raw?hex=68656c6c6f20776f726c640d0a", "712 服务器未响应!", "kept", 1},
+        {"nothing at all", "/raw?hex=", "712 服务器未响应!", "kept", 1},
+        // Lines ending in LF alone are taken as lines.
+        {"lines without CR LF",
+         "/raw?hex=485454502f312e3120323030204f4b0a5365742d436f6f6b69653a20613d310a0a626f6479",
+         "200 OK", "kept", 4},
+        // The platform drops a last line that never ends.
         {"location last without CR LF",
-         "/raw?hex=485454502f312e312033303220466f756e640d0a4c6f636174696f6e3a202f78"},
-        {"nothing at all", "/raw?hex="},
-        {"thousands of cookies", "/cookies?n=3000"},
-        {"megabytes of headers", "/bigheaders?kb=3072"},
+         "/raw?hex=485454502f312e312033303220466f756e640d0a4c6f636174696f6e3a202f78", "302 Found",
+         "kept", 0},
+        {"thousands of cookies", "/cookies?n=3000", "200 OK", "kept", 7},
+        {"half a megabyte of headers", "/bigheaders?kb=512", "200 OK", "kept", 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Text status, headers, cookies, location;
-        Bytes body;
+        Text status, headers, cookies, location = "kept";
+        Bytes body = {'k'};
         const Text result = HttpRequest({.url = StandInUrl(c.path),
                                          .returnedCookies = &cookies,
                                          .returnedHeaders = &headers,
@@ -449,14 +457,76 @@ TEST_F(HttpRequestTest, MalformedAnswersNeverCrashTheCall) {
                                          .location = &location,
                                          .status = &status,
                                          .bodyBytes = &body});
-        // Either the platform refused the answer, or every output follows
-        // from the header block it reported.
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(location, c.location);
+        EXPECT_EQ(body.size(), c.bodySize);
         if (status.rfind("71", 0) == 0) {
             EXPECT_EQ(result, "");
+            EXPECT_EQ(headers, "");
         } else {
             EXPECT_EQ(status, StatusFromHeaderText(headers));
         }
     }
+}
+
+TEST_F(HttpRequestTest, CollectsThousandsOfCookies) {
+    Text cookies;
+    HttpRequest({.url = StandInUrl("/cookies?n=3000"), .returnedCookies = &cookies});
+    const TextArray items = SplitText(cookies, "; ");
+    ASSERT_EQ(items.size(), 3000u);
+    EXPECT_EQ(items.front(), "c1=v1");
+    EXPECT_EQ(items.back(), "c3000=v3000");
+}
+
+// The stand-in service's account and upload endpoints, spoken through the
+// engine the way the program does: page, token, login form, upload.
+TEST_F(HttpRequestTest, TheStandInSpeaksTheServicesLoginAndUpload) {
+    const Text page = HttpRequest({.url = StandInUrl("/account.php?action=login&ref=/mydisk.php")});
+    const Text token = TextBetween(page, "formhash\" value=\"", "\" />");
+    EXPECT_EQ(token, "5a1b2c3d");
+
+    Text session;
+    const Text answer =
+        HttpRequest({.url = StandInUrl("/account.php"),
+                     .method = kHttpPost,
+                     .postText = "action=login&task=login&ref=%2Fmydisk.php&formhash=" + token +
+                                 "&username=user&password=secret",
+                     .returnedCookies = &session});
+    EXPECT_NE(answer.find("登录成功，欢迎您回来"), Text::npos) << answer;
+    EXPECT_NE(session.find("phpdisk_info="), Text::npos) << session;
+
+    const Text d = "-----------------------------81971010215309";
+    Text form;
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"task", "1"},
+             {"folder_id", "77"},
+             {"id", "WU_FILE_0"},
+             {"name", "a.txt"},
+             {"type", "application/octet-stream"},
+             {"lastModifiedDate", "x"},
+             {"size", "1"}}) {
+        form += d + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value +
+                "\r\n";
+    }
+    form += d + "\r\nContent-Disposition: form-data; name=\"upload_file\"; filename=\"a.txt\"" +
+            "\r\nContent-Type: application/octet-stream\r\n\r\nfile\r\n" + d;
+    const Bytes body = BytesOf(form);
+    const Text headers = "Content-Type: multipart/form-data; "
+                         "boundary=---------------------------81971010215309";
+    Text cookies = session;
+    const Text uploaded = HttpRequest({.url = StandInUrl("/fileup.php"),
+                                       .method = kHttpPost,
+                                       .sendCookies = &cookies,
+                                       .extraHeaders = headers,
+                                       .postBytes = body});
+    EXPECT_NE(uploaded.find("\\u4e0a\\u4f20\\u6210\\u529f"), Text::npos) << uploaded;
+
+    // Without the session the service refuses the upload.
+    const Text refused = HttpRequest({.url = StandInUrl("/fileup.php"),
+                                      .method = kHttpPost,
+                                      .extraHeaders = headers,
+                                      .postBytes = body});
+    EXPECT_NE(refused.find("\\u4e0a\\u4f20\\u5931\\u8d25"), Text::npos) << refused;
 }
 
 } // namespace
