@@ -38,9 +38,10 @@ std::size_t NextCharacter(const Text& text, std::size_t offset) {
     return offset + 1 < text.size() ? offset + 2 : Text::npos;
 }
 
-// The 0-based offset of the first character boundary at or after `offset`.
-std::size_t CharacterBoundaryFrom(const Text& text, std::size_t offset) {
-    std::size_t at = 0;
+// The 0-based offset of the first character boundary at or after `offset`,
+// walking from `from`, itself a boundary at or before `offset`.
+std::size_t CharacterBoundaryFrom(const Text& text, std::size_t offset, std::size_t from = 0) {
+    std::size_t at = from;
     while (at < offset && at < text.size()) {
         at = NextCharacter(text, at);
         if (at == Text::npos) {
@@ -50,15 +51,8 @@ std::size_t CharacterBoundaryFrom(const Text& text, std::size_t offset) {
     return at;
 }
 
-} // namespace
-
-int FindText(const Text& text, const Text& what, int startPosition, bool ignoreCase) {
-    std::size_t start = startPosition <= 1 ? 0 : static_cast<std::size_t>(startPosition) - 1;
-    if (start >= text.size()) {
-        return -1;
-    }
-    // A start inside a double-byte character moves on to the next character.
-    std::size_t at = CharacterBoundaryFrom(text, start);
+// The search rule from `at`, a character boundary (or npos: nothing found).
+int FindFromBoundary(const Text& text, const Text& what, std::size_t at, bool ignoreCase) {
     while (at != Text::npos && at < text.size()) {
         // A lead byte standing last is half a character: nothing starts there.
         if (IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 == text.size()) {
@@ -70,6 +64,30 @@ int FindText(const Text& text, const Text& what, int startPosition, bool ignoreC
         at = NextCharacter(text, at);
     }
     return -1;
+}
+
+// The search that follows a match found at the boundary `matchAt`: it starts
+// after the match, as FindText from the position after it would, but walks
+// only from the match instead of from the first byte, so that scanning a
+// text match by match stays linear.
+int FindAfterMatch(const Text& text, const Text& what, std::size_t matchAt, std::size_t length,
+                   bool ignoreCase) {
+    const std::size_t start = matchAt + length;
+    if (start >= text.size()) {
+        return -1;
+    }
+    return FindFromBoundary(text, what, CharacterBoundaryFrom(text, start, matchAt), ignoreCase);
+}
+
+} // namespace
+
+int FindText(const Text& text, const Text& what, int startPosition, bool ignoreCase) {
+    std::size_t start = startPosition <= 1 ? 0 : static_cast<std::size_t>(startPosition) - 1;
+    if (start >= text.size()) {
+        return -1;
+    }
+    // A start inside a double-byte character moves on to the next character.
+    return FindFromBoundary(text, what, CharacterBoundaryFrom(text, start), ignoreCase);
 }
 
 int FindLastTextWithin(const Text& text, const Text& what, std::size_t limit) {
@@ -98,7 +116,7 @@ Text ReplaceAll(const Text& text, const Text& find, const Text& replacement, boo
         result.append(text, copied, at - copied);
         result += replacement;
         copied = at + find.size();
-        position = FindText(text, find, static_cast<int>(copied) + 1, ignoreCase);
+        position = FindAfterMatch(text, find, at, find.size(), ignoreCase);
     }
     result.append(text, copied, Text::npos);
     return result;

@@ -84,6 +84,9 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning) {
         {"ABab", "ab", "-", true, "--"},
         {"ABab", "ab", "-", false, "AB-"},
         {"\x81\x40@", "@", "#", false, "\x81\x40#"}, // not on a second byte
+        // A match that ends on a lead byte: the next search starts at the
+        // character after the one that byte begins.
+        {"a\x81@a\x81@", "a\x81", "-", false, "-@-@"},
         {"", "a", "b", false, ""},
     };
     for (const ReplaceCase& c : cases) {
@@ -132,6 +135,7 @@ TEST(SplitText, KeepsInnerAndLeadingEmptyPiecesButNoFinalOne) {
         {"", "\r\n", {}},
         {"abc", "", {"abc"}},
         {"\x81\x40@x", "@", {"\x81\x40", "x"}}, // never splits on a second byte
+        {"\x81\x81@x\x81y", "\x81", {"", "\x81@x", "y"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "'" << c.text << "'");
