@@ -158,3 +158,46 @@ TEST(TextFromBytes, StopsAtTheFirstNul) {
 }
 
 } // namespace
+
+namespace {
+
+// Splitting as repeated searches from the end of each separator: what the
+// one-pass split must equal.
+TextArray SplitBySearching(const Text& text, const Text& separator) {
+    TextArray pieces;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const int position = FindText(text, separator, static_cast<int>(from) + 1);
+        if (position == -1) {
+            pieces.push_back(text.substr(from));
+            break;
+        }
+        const std::size_t at = static_cast<std::size_t>(position) - 1;
+        pieces.push_back(text.substr(from, at - from));
+        from = at + separator.size();
+    }
+    return pieces;
+}
+
+TEST(SplitText, EqualsRepeatedSearchesOnMixedBytes) {
+    // Texts drawn from a few bytes, lead bytes among them, so separators
+    // meet double-byte characters from every side.
+    const char alphabet[] = {'a', ';', ' ', '\xA1', '\xB0', '\x81', '\r', '\n'};
+    const Text separators[] = {";", "; ", "\r\n", "\xA1", "\xA1\xA1", "a\xB0", "\xB0;"};
+    unsigned state = 12345;
+    for (int round = 0; round < 3000; ++round) {
+        Text text;
+        const int length = static_cast<int>(state % 14);
+        for (int i = 0; i < length; ++i) {
+            state = state * 1103515245u + 12345u;
+            text += alphabet[(state >> 16) % sizeof(alphabet)];
+        }
+        state = state * 1103515245u + 12345u;
+        for (const Text& separator : separators) {
+            ASSERT_EQ(SplitText(text, separator), SplitBySearching(text, separator))
+                << "text of " << text.size() << " bytes, round " << round;
+        }
+    }
+}
+
+} // namespace
