@@ -1,0 +1,3 @@
+#include "cloud/SessionCookies.h"
+
+Text SessionCookies;
