@@ -1,8 +1,9 @@
-// Lets the window's messages run while the program is busy: the one-second
-// wait at start-up and the request operation call it so that the window keeps
-// painting and its buttons keep answering.
+// Lets the one GUI thread handle the window messages waiting for it in the
+// middle of a long operation, so the window repaints and its handlers run
+// nested inside that operation.
 #pragma once
 
-// Dispatches every message already waiting for this thread (handlers may run
-// inside the call), then returns without waiting for more.
+// Dispatches every message already queued for the calling thread and returns
+// when the queue is empty; it never waits for new messages. A quit request
+// met on the way is put back for the main message loop.
 void ProcessPendingEvents();
