@@ -259,6 +259,10 @@ UploadBody BuildUploadBody(const UploadFormFields& fields, UploadContent& conten
     return result;
 }
 
+Text UploadUrl(const Text& host) {
+    return "https://" + host + "/fileup.php";
+}
+
 Text UploadHeaderLines(const Text& delimiter) {
     return "Content-Type: multipart/form-data; boundary=" + delimiter.substr(2) + "\r\n" +
            "User-Agent: Mozilla/5.0 (Windows NT 6.1; Win64; x64; rv:70.0) Gecko/20100101 "

@@ -63,6 +63,9 @@ struct UploadBody {
 // The filled template with the content in place of its data placeholder.
 UploadBody BuildUploadBody(const UploadFormFields& fields, UploadContent& content);
 
+// The upload endpoint on the upload host `host` (`host` or `host:port`).
+Text UploadUrl(const Text& host);
+
 // The request's two header lines for a body with `delimiter`, joined by CR LF.
 Text UploadHeaderLines(const Text& delimiter);
 

@@ -3,6 +3,7 @@
 // template's own delimiter line.
 #include <gtest/gtest.h>
 
+#include "FormLines.h"
 #include "cloud/UploadForm.h"
 #include "text/TextRules.h"
 
@@ -11,53 +12,6 @@
 namespace {
 
 const Text D = "-----------------------------81971010215309";
-
-Text Joined(const TextArray& lines) {
-    Text text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        text += (i > 0 ? "\r\n" : "") + lines[i];
-    }
-    return text;
-}
-
-// The form as the service's web uploader sends it, line by line.
-TextArray FormLines(const Text& d, const Text& folderId, const Text& name, const Text& modified,
-                    const Text& size, const Text& data) {
-    return {d,
-            "Content-Disposition: form-data; name=\"task\"",
-            "",
-            "1",
-            d,
-            "Content-Disposition: form-data; name=\"folder_id\"",
-            "",
-            folderId,
-            d,
-            "Content-Disposition: form-data; name=\"id\"",
-            "",
-            "WU_FILE_0",
-            d,
-            "Content-Disposition: form-data; name=\"name\"",
-            "",
-            name,
-            d,
-            "Content-Disposition: form-data; name=\"type\"",
-            "",
-            "application/octet-stream",
-            d,
-            "Content-Disposition: form-data; name=\"lastModifiedDate\"",
-            "",
-            modified,
-            d,
-            "Content-Disposition: form-data; name=\"size\"",
-            "",
-            size,
-            d,
-            "Content-Disposition: form-data; name=\"upload_file\"; filename=\"" + name + "\"",
-            "Content-Type: application/octet-stream",
-            "",
-            data,
-            d};
-}
 
 Text TextOf(const Bytes& bytes) {
     return Text(bytes.begin(), bytes.end());
@@ -73,8 +27,8 @@ const Text kUtf8Report = "\xE6\x8A\xA5\xE5\x91\x8A.txt"; // 报告.txt in UTF-8
 
 TEST(UploadFormTemplate, IsTheWebUploadersForm) {
     EXPECT_EQ(UploadFormTemplate.size(), 954u);
-    EXPECT_EQ(UploadFormTemplate,
-              Joined(FormLines(D, "[目录ID]", "[文件名]", "[修改时间]", "[文件大小]", "[数据]")));
+    EXPECT_EQ(UploadFormTemplate, JoinedLines(FormLines(D, "[目录ID]", "[文件名]", "[修改时间]",
+                                                        "[文件大小]", "[数据]")));
     EXPECT_EQ(UploadFormTemplate.substr(954 - 45), "\r\n" + D);
     EXPECT_EQ(SplitText(UploadFormTemplate, "\r\n").size(), 34u);
     EXPECT_EQ(kUploadFormDelimiter, D);
@@ -170,30 +124,31 @@ TEST(BuildUploadBody, FillsTheTemplate) {
         {"a named file",
          {"2718281", "2021-03-05 00:09:00", "2", "报告.txt"},
          Text(1500, 'x'),
-         Joined(FormLines(D, "2718281", kUtf8Report, "2021-03-05 00:09:00", "2", Text(1500, 'x')))},
+         JoinedLines(
+             FormLines(D, "2718281", kUtf8Report, "2021-03-05 00:09:00", "2", Text(1500, 'x')))},
         {"an empty file and folder",
          {"", "2021-03-05 00:09:00", "0", "empty.bin"},
          "",
-         Joined(FormLines(D, "", "empty.bin", "2021-03-05 00:09:00", "0", ""))},
+         JoinedLines(FormLines(D, "", "empty.bin", "2021-03-05 00:09:00", "0", ""))},
         {"placeholders inside the content are left alone",
          {"1", "t", "1", "a.txt"},
          "[文件名][数据][目录ID]",
-         Joined(FormLines(D, "1", "a.txt", "t", "1", "[文件名][数据][目录ID]"))},
+         JoinedLines(FormLines(D, "1", "a.txt", "t", "1", "[文件名][数据][目录ID]"))},
         {"binary content",
          {"1", "t", "1", "a.bin"},
          Text("\0\r\n\xff\r", 5),
-         Joined(FormLines(D, "1", "a.bin", "t", "1", Text("\0\r\n\xff\r", 5)))},
+         JoinedLines(FormLines(D, "1", "a.bin", "t", "1", Text("\0\r\n\xff\r", 5)))},
         {"a folder ID holding the other placeholders has them filled",
          {"[修改时间]/[文件大小]/[文件名]/[数据]", "t", "9", "报告.txt"},
          "DATA",
-         Joined(FormLines(D, "t/9/" + kUtf8Report + "/DATA", kUtf8Report, "t", "9", "DATA"))},
+         JoinedLines(FormLines(D, "t/9/" + kUtf8Report + "/DATA", kUtf8Report, "t", "9", "DATA"))},
         {"content holding other delimiter-shaped lines",
          {"1", "t", "1", "a.txt"},
          "\r\n-----------------------------81971010215308\r\n"
          "\r\n----------------------------81971010215309\r\n",
-         Joined(FormLines(D, "1", "a.txt", "t", "1",
-                          "\r\n-----------------------------81971010215308\r\n"
-                          "\r\n----------------------------81971010215309\r\n"))},
+         JoinedLines(FormLines(D, "1", "a.txt", "t", "1",
+                               "\r\n-----------------------------81971010215308\r\n"
+                               "\r\n----------------------------81971010215309\r\n"))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -208,7 +163,7 @@ TEST(BuildUploadBody, UnreadableContentGoesInEmpty) {
     Bytes bytes = BytesOf("never read");
     BytesContent unreadable(bytes, false);
     UploadBody body = BuildUploadBody({"1", "", "-1", "gone.txt"}, unreadable);
-    EXPECT_EQ(TextOf(body.bytes), Joined(FormLines(D, "1", "gone.txt", "", "-1", "")));
+    EXPECT_EQ(TextOf(body.bytes), JoinedLines(FormLines(D, "1", "gone.txt", "", "-1", "")));
 }
 
 // Content that announces more than it then delivers, like a file that
@@ -226,7 +181,7 @@ public:
 TEST(BuildUploadBody, AShortReadKeepsTheFormWhole) {
     ShortContent content;
     UploadBody body = BuildUploadBody({"[数据]", "t", "1", "a"}, content);
-    EXPECT_EQ(TextOf(body.bytes), Joined(FormLines(D, "ab", "a", "t", "1", "ab")));
+    EXPECT_EQ(TextOf(body.bytes), JoinedLines(FormLines(D, "ab", "a", "t", "1", "ab")));
 }
 
 TEST(BuildUploadBody, ContentHoldingTheDelimiterGetsAnotherOne) {
@@ -249,7 +204,7 @@ TEST(BuildUploadBody, ContentHoldingTheDelimiterGetsAnotherOne) {
         UploadBody body = Build({"7", "t", "1", "a.txt"}, c.content);
         EXPECT_EQ(body.delimiter, c.delimiter);
         EXPECT_EQ(TextOf(body.bytes),
-                  Joined(FormLines(c.delimiter, "7", "a.txt", "t", "1", c.content)));
+                  JoinedLines(FormLines(c.delimiter, "7", "a.txt", "t", "1", c.content)));
         EXPECT_EQ(FindText(c.content, body.delimiter), -1);
         EXPECT_EQ(ItemAt(SplitText(UploadHeaderLines(body.delimiter), "\r\n"), 1),
                   "Content-Type: multipart/form-data; boundary=" + c.delimiter.substr(2));
