@@ -7,7 +7,8 @@
 #include "platform/WindowServices.h"
 #include "text/Text.h"
 
-extern const char kSettingsFileName[]; // "配置.txt", resolved by the system in the Windows directory
+extern const char
+    kSettingsFileName[]; // "配置.txt", resolved by the system in the Windows directory
 constexpr std::size_t kSettingsValueBufferBytes = 10240;
 
 // Fills the window's edit boxes from the file; a box whose value is missing

@@ -60,7 +60,8 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
             const ControlEntry* entry = EntryFor(reinterpret_cast<HWND>(lParam));
-            if (entry != nullptr && entry->kind == ControlKind::Button && entry->onClick != nullptr) {
+            if (entry != nullptr && entry->kind == ControlKind::Button &&
+                entry->onClick != nullptr) {
                 entry->onClick();
             }
             return 0;

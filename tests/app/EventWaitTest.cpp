@@ -32,10 +32,10 @@ TEST(WaitWhileProcessingEvents, EndsOnlyAfterMoreThanTheSpan) {
         std::uint32_t start;
         std::uint32_t step;
     } cases[] = {
-        {0, 1},          {5000, 1},   {5000, 7},   {5000, 1000},
-        {0xFFFFFFFFu, 3}, // the counter wraps right away
-        {0xFFFFFE00u, 1}, // ... in the middle of the wait
-        {0x7FFFFE00u, 5}, // ... past the signed limit
+        {0, 1},           {5000, 1},        {5000, 7},
+        {5000, 1000},     {0xFFFFFFFFu, 3}, // the counter wraps right away
+        {0xFFFFFE00u, 1},                   // ... in the middle of the wait
+        {0x7FFFFE00u, 5},                   // ... past the signed limit
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "start " << c.start << " step " << c.step);

@@ -41,9 +41,9 @@ TEST(EndsInBackslash, CountsOnlyARealBackslash) {
 }
 
 TEST(SendToShortcutPathFor, PutsTheShortcutBesideTheStartMenu) {
-    EXPECT_EQ(SendToShortcutPathFor(
-                  "C:\\users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\"),
-              "C:\\users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Sendto\\发送至蓝奏云.lnk");
+    EXPECT_EQ(
+        SendToShortcutPathFor("C:\\users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\"),
+        "C:\\users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Sendto\\发送至蓝奏云.lnk");
     // Without a Start Menu folder the path is relative.
     EXPECT_EQ(SendToShortcutPathFor(""), "Sendto\\发送至蓝奏云.lnk");
 }

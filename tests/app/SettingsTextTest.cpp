@@ -15,12 +15,12 @@ TEST(EscapeSettingValue, WritesLineBreaksThenQuotesAsMarks) {
         {"plain", "plain"},
         {"a\r\nb", "a><br><b"},
         {"\r\n\r\n", "><br><><br><"},
-        {"a\nb\rc", "a\nb\rc"},     // only the pair is a line break
+        {"a\nb\rc", "a\nb\rc"}, // only the pair is a line break
         {"\n\r", "\n\r"},
         {"\r\r\n", "\r><br><"},
         {"say \"hi\"", "say #引号hi#引号"},
         {"\"\r\n\"", "#引号><br><#引号"},
-        {"\x81\"", "\x81\""},       // a quote as a second byte is no quote
+        {"\x81\"", "\x81\""}, // a quote as a second byte is no quote
         {"\xB5\xC7\xC2\xBC\"", "\xB5\xC7\xC2\xBC#引号"},
     };
     for (const auto& c : cases) {
@@ -37,12 +37,12 @@ TEST(UnescapeSettingValue, ReadsMarksBackInTheirOrder) {
         {"", ""},
         {"a><br><b", "a\r\nb"},
         {"#引号x#引号", "\"x\""},
-        {"><br", "><br"},               // an incomplete mark stays
-        {"><br><br><", "\r\nbr><"},     // left to right, no rescanning
+        {"><br", "><br"},           // an incomplete mark stays
+        {"><br><br><", "\r\nbr><"}, // left to right, no rescanning
         {"#引号#引号", "\"\""},
-        {"><BR><", "><BR><"},           // exact bytes
+        {"><BR><", "><BR><"},                       // exact bytes
         {"#\xD2\xFD\xBA\xC6", "#\xD2\xFD\xBA\xC6"}, // one byte off is no mark
-        {"\x81#引号", "\x81#引号"},     // "#" is the second byte of \x81#
+        {"\x81#引号", "\x81#引号"},                 // "#" is the second byte of \x81#
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "'" << c.stored << "'");

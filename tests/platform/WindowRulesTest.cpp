@@ -18,15 +18,15 @@ TEST(MessageBoxStyleFor, GivesOneOkButtonAndTaskModalUnlessSystemModal) {
         unsigned shown;
     } cases[] = {
         {0, 0x2000},
-        {0x40, 0x2040},           // information icon, as the Send To messages use
+        {0x40, 0x2040}, // information icon, as the Send To messages use
         {0x30, 0x2030},
-        {0x1000, 0x1000},         // system-modal stays so
+        {0x1000, 0x1000}, // system-modal stays so
         {0x1040, 0x1040},
         {0x2000, 0x2000},
-        {0x01, 0x2000},           // OK and Cancel becomes OK alone
-        {0x04 | 0x40, 0x2040},    // Yes/No becomes OK
+        {0x01, 0x2000},        // OK and Cancel becomes OK alone
+        {0x04 | 0x40, 0x2040}, // Yes/No becomes OK
         {0x0F | 0x1000, 0x1000},
-        {0x100, 0x2100},          // other bits stay
+        {0x100, 0x2100}, // other bits stay
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "style 0x" << std::hex << c.asked);
