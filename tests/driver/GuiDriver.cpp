@@ -296,7 +296,8 @@ Fields DescribeMessageBox(HWND box) {
         if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) { // the text's static
             text = TextOf(child);
         } else if (className == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
-            icon = true;
+            // The box keeps its icon control, empty, when it shows no icon.
+            icon = icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
         } else if (className == "Button") {
             buttons += (buttons.empty() ? "" : "|") + TextOf(child);
         }
