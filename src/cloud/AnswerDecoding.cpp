@@ -212,12 +212,13 @@ Text DecodeAnswer(const Text& text) {
     literal = ReplaceAll(literal, "\\u", "%u");
     literal = ReplaceAll(literal, "'", kApostropheStandIn);
 
-    Text decoded;
-    UnescapeQuotedLiteral(literal, decoded);
-    // The fallback is worked out every time, as the answer's bytes read as
-    // UTF-16; it is taken only when the decoding gave nothing.
-    Text fallback = ReadBytesAsUnicode(BytesOf(literal));
-    Text taken = decoded.empty() ? fallback : decoded;
+    Text taken;
+    UnescapeQuotedLiteral(literal, taken);
+    // When the decoding gives nothing, the answer's bytes read as UTF-16 are
+    // taken. Reading them has no effect of its own, so it is done only then.
+    if (taken.empty()) {
+        taken = ReadBytesAsUnicode(BytesOf(literal));
+    }
 
     taken = ReplaceAll(taken, kApostropheStandIn, "'");
     return ReplaceAll(taken, kLineBreakStandIn, "\r\n");

@@ -52,24 +52,35 @@ std::size_t CharacterBoundaryFrom(const Text& text, std::size_t offset) {
 
 } // namespace
 
-int FindText(const Text& text, const Text& what, int startPosition, bool ignoreCase) {
-    std::size_t start = startPosition <= 1 ? 0 : static_cast<std::size_t>(startPosition) - 1;
-    if (start >= text.size()) {
-        return -1;
-    }
-    // A start inside a double-byte character moves on to the next character.
-    std::size_t at = CharacterBoundaryFrom(text, start);
+namespace {
+
+// The search from a character boundary `at` (or npos) on: the 0-based offset
+// of the first match, or npos.
+std::size_t FindFromBoundary(const Text& text, const Text& what, std::size_t at, bool ignoreCase) {
     while (at != Text::npos && at < text.size()) {
         // A lead byte standing last is half a character: nothing starts there.
         if (IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 == text.size()) {
             break;
         }
         if (TextMatchesAt(text, at, what, ignoreCase)) {
-            return static_cast<int>(at) + 1;
+            return at;
         }
         at = NextCharacter(text, at);
     }
-    return -1;
+    return Text::npos;
+}
+
+} // namespace
+
+int FindText(const Text& text, const Text& what, int startPosition, bool ignoreCase) {
+    std::size_t start = startPosition <= 1 ? 0 : static_cast<std::size_t>(startPosition) - 1;
+    if (start >= text.size()) {
+        return -1;
+    }
+    // A start inside a double-byte character moves on to the next character.
+    std::size_t found =
+        FindFromBoundary(text, what, CharacterBoundaryFrom(text, start), ignoreCase);
+    return found == Text::npos ? -1 : static_cast<int>(found) + 1;
 }
 
 int FindLastTextWithin(const Text& text, const Text& what, std::size_t limit) {
@@ -92,13 +103,19 @@ Text ReplaceAll(const Text& text, const Text& find, const Text& replacement, boo
     Text result;
     result.reserve(text.size());
     std::size_t copied = 0;
-    int position = FindText(text, find, 1, ignoreCase);
-    while (position != -1) {
-        std::size_t at = static_cast<std::size_t>(position) - 1;
+    std::size_t at = FindFromBoundary(text, find, 0, ignoreCase);
+    while (at != Text::npos) {
         result.append(text, copied, at - copied);
         result += replacement;
         copied = at + find.size();
-        position = FindText(text, find, static_cast<int>(copied) + 1, ignoreCase);
+        // The next search starts at the first character boundary after the
+        // match, found from the match itself so that long texts with many
+        // matches take linear time.
+        std::size_t next = at;
+        while (next != Text::npos && next < copied) {
+            next = NextCharacter(text, next);
+        }
+        at = copied < text.size() ? FindFromBoundary(text, find, next, ignoreCase) : Text::npos;
     }
     result.append(text, copied, Text::npos);
     return result;

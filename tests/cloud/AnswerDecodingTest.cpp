@@ -90,6 +90,15 @@ TEST(DecodeAnswer, AFallbackOfNothingIsNothing) {
     EXPECT_EQ(DecodeAnswer("\\"), "");
 }
 
+TEST(DecodeAnswer, AHugeAnswerDecodesWhole) {
+    Text answer, expected;
+    for (int i = 0; i < 100000; ++i) {
+        answer += "\\u4e0a\\u4f20%20\\n";
+        expected += "上传 \n";
+    }
+    EXPECT_EQ(DecodeAnswer(answer), expected);
+}
+
 TEST(UnescapeQuotedLiteral, TellsRejectedLiteralsApart) {
     const struct {
         Text body;

@@ -264,6 +264,30 @@ TEST_F(ServiceClientTest, UploadOutcomes) {
     EXPECT_EQ(Upload(file, "1", false), "上传失败");
 }
 
+TEST_F(ServiceClientTest, ADirectoryAndALockedFileGoOutWithoutContent) {
+    ASSERT_TRUE(LoginToService("user", "secret"));
+    const Text sub = dir_ + "\\folder";
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    int before = RecordedRequests();
+    Upload(sub, "1", true);
+    RemoveDirectoryA(sub.c_str());
+    ASSERT_EQ(RecordedRequests(), before + 1);
+    EXPECT_EQ(RecordedRequest(before + 1).body, FilledForm(D, "1", "folder", "", "0", ""));
+
+    // Held open by another without read sharing: no time, no content, and
+    // the file stays as it was.
+    const Text locked = Make("locked.txt", "kept as it is");
+    HANDLE holder =
+        CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    before = RecordedRequests();
+    Upload(locked, "1", true);
+    CloseHandle(holder);
+    ASSERT_EQ(RecordedRequests(), before + 1);
+    EXPECT_EQ(RecordedRequest(before + 1).body, FilledForm(D, "1", "locked.txt", "", "1", ""));
+    EXPECT_EQ(ReadWholeFile(locked), "kept as it is");
+}
+
 TEST_F(ServiceClientTest, ContentHoldingTheDelimiterArrivesWhole) {
     ASSERT_TRUE(LoginToService("user", "secret"));
     const Text content = "first\r\n" + D +
