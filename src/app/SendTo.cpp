@@ -4,7 +4,7 @@
 #include "app/SendTo.h"
 
 #include "app/SendToPath.h"
-#include "platform/Com.h"
+#include "platform/ComApartment.h"
 #include "platform/Shell.h"
 #include "platform/WindowServices.h"
 

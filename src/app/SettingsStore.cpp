@@ -24,8 +24,8 @@ void SaveEditBoxSettings(WindowHandle window, const Text& fileName) {
     const Text section = KindName(ControlKind::EditBox);
     for (ControlHandle box : FindControlsByKind(window, section)) {
         // A refused write is not reported: the next start finds the old values.
-        WriteProfileValue(section, ControlName(box), EscapeSettingValue(GetControlText(box)),
-                          fileName);
+        WriteProfileValue(section, ControlName(box),
+                          ProfileValueFor(EscapeSettingValue(GetControlText(box))), fileName);
     }
 }
 

@@ -19,3 +19,26 @@ Text EscapeSettingValue(const Text& boxText) {
 Text UnescapeSettingValue(const Text& storedValue) {
     return ReplaceAll(ReplaceAll(storedValue, kLineBreakMark, kLineBreak), kQuoteMark, kQuote);
 }
+
+namespace {
+
+// The bytes the profile reader counts as space at a value's edges.
+bool IsTrimmedByte(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1A';
+}
+
+} // namespace
+
+Text ProfileValueFor(const Text& escapedValue) {
+    const Text& v = escapedValue;
+    if (v.empty()) {
+        return v;
+    }
+    const bool edgesTrimmed =
+        IsTrimmedByte(v.front()) || IsTrimmedByte(v.back()) || TrimBlanks(v) != v;
+    const bool quotedBySingleQuotes = v.size() >= 2 && v.front() == '\'' && v.back() == '\'';
+    if (edgesTrimmed || quotedBySingleQuotes) {
+        return "\"" + v + "\"";
+    }
+    return v;
+}

@@ -11,3 +11,11 @@ Text EscapeSettingValue(const Text& boxText);
 
 // "><br><" becomes a CR LF pair, then "#引号" becomes a double quote.
 Text UnescapeSettingValue(const Text& storedValue);
+
+// The escaped value as it is written to the file. The profile reader trims
+// blanks and tabs at a value's edges and drops one pair of quotes around it,
+// so a value that would lose its edges that way is written inside double
+// quotes, which the reader takes off again. Other values are written as they
+// are. (An escaped value holds no double quote, so the wrapping is never
+// ambiguous.)
+Text ProfileValueFor(const Text& escapedValue);

@@ -82,6 +82,16 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_DESTROY:
         mainWindow.open = false;
         return 0;
+    case WM_NCDESTROY: {
+        // The controls are gone: forget them, so that a closed window's
+        // handle finds nothing and a new main window can be made.
+        HFONT font = mainWindow.font;
+        mainWindow = MainWindowState();
+        if (font != nullptr) {
+            DeleteObject(font);
+        }
+        break;
+    }
     default:
         break;
     }

@@ -62,4 +62,29 @@ TEST(SettingValues, BoxTextsHoldingTheMarksComeBackChanged) {
     }
 }
 
+TEST(ProfileValueFor, QuotesOnlyValuesWhoseEdgesTheReaderWouldTake) {
+    const struct {
+        const char* escaped;
+        const char* written;
+    } cases[] = {
+        {"", ""},
+        {"plain", "plain"},
+        {"in ner", "in ner"},
+        {" lead", "\" lead\""},
+        {"trail ", "\"trail \""},
+        {"\ttab", "\"\ttab\""},
+        {"\xA1\xA1wide", "\"\xA1\xA1wide\""}, // the ideographic space
+        {"wide\xA1\xA1", "\"wide\xA1\xA1\""},
+        {"\xB0\xA1\xA1", "\xB0\xA1\xA1"}, // A1 here ends a character, no space
+        {"'single'", "\"'single'\""},
+        {"'one side", "'one side"},
+        {"'", "'"},
+        {"#引号x#引号", "#引号x#引号"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "'" << c.escaped << "'");
+        EXPECT_EQ(ProfileValueFor(c.escaped), c.written);
+    }
+}
+
 } // namespace

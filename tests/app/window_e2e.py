@@ -104,6 +104,11 @@ class WindowTests(ProgramTestCase):
         screenshot("main-window.png")
         self.close(pid, window)
 
+    def test_closing_during_the_start_up_wait_ends_the_program(self):
+        # Idle comes as the one-second wait begins; the close lands inside it.
+        pid, window = self.driver.start_program()
+        self.close(pid, window)
+
 
 class SettingsTests(ProgramTestCase):
     def test_saved_texts_come_back_after_a_restart(self):
@@ -123,6 +128,20 @@ class SettingsTests(ProgramTestCase):
                          gbk("[编辑框]\r\n编辑框3=12345\r\n编辑框2=pa#引号ss><br><word\r\n"
                              "编辑框1=用户a\r\n"))
 
+        pid, window = self.driver.start_program()
+        self.assertEqual(self.box_texts(window), texts)
+        self.close(pid, window)
+
+    def test_texts_with_blank_or_quoted_edges_come_back_whole(self):
+        texts = ["  两个空格", "'单引号'", "尾部\t"]
+        pid, window = self.driver.start_program()
+        for box, text in zip((ACCOUNT, PASSWORD, FOLDER), texts):
+            self.driver.call("set-text", self.driver.control(window, box), text)
+        self.driver.call("click-wait", self.driver.control(window, SAVE_BUTTON), STEP_DEADLINE_MS)
+        self.close(pid, window)
+        self.assertEqual(self.read_settings(),
+                         gbk("[编辑框]\r\n编辑框3=\"尾部\t\"\r\n编辑框2=\"'单引号'\"\r\n"
+                             "编辑框1=\"  两个空格\"\r\n"))
         pid, window = self.driver.start_program()
         self.assertEqual(self.box_texts(window), texts)
         self.close(pid, window)

@@ -18,10 +18,10 @@ if not os.environ.get("DISPLAY"):
 
 sys.path.insert(0, here)
 module_file, case = sys.argv[1], sys.argv[2]
-spec = importlib.util.spec_from_file_location(
+loader_source = importlib.util.spec_from_file_location(
     os.path.splitext(os.path.basename(module_file))[0], module_file)
-module = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(module)
+module = importlib.util.module_from_spec(loader_source)
+loader_source.loader.exec_module(module)
 suite = unittest.defaultTestLoader.loadTestsFromName(case, module)
 result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
 sys.exit(0 if result.wasSuccessful() else 1)
