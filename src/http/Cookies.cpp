@@ -43,6 +43,11 @@ void CollectCookies(const TextArray& headerLines, Text& returnedCookies) {
         } else {
             value = ReplaceAll(line, "Set-Cookie:", "", true);
         }
+        // Text the caller passed in is kept as items of its own rather than
+        // run together with the first new one.
+        if (!returnedCookies.empty() && !EndsWith(returnedCookies, kItemSeparator)) {
+            returnedCookies += kItemSeparator;
+        }
         returnedCookies += TrimBlanks(value);
         returnedCookies += kItemSeparator;
     }

@@ -80,7 +80,9 @@ struct HttpRequestParams {
     // Out: the value of the answer's last "Location: " line.
     Text* location = nullptr;
     // Out: a k*Error text, or once the response headers are read the status
-    // text of the status line ("200 OK").
+    // text of the status line ("200 OK"). When the body could not be read to
+    // its end, kHttpReadError stays although the headers and the part read
+    // are delivered: a cut answer is not reported as a whole one.
     Text* status = nullptr;
     // Out: the response body exactly as received, NUL bytes included.
     Bytes* bodyBytes = nullptr;

@@ -222,6 +222,11 @@ private:
                 break;
             }
             body.resize(start + (read < available ? read : available));
+            if (read == 0) {
+                // Nothing came although something was reported: the answer
+                // has ended, and asking again would never stop.
+                break;
+            }
         }
         if (readFailed) {
             out.status = kHttpReadError;

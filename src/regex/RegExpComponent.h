@@ -28,13 +28,24 @@ public:
     bool global = false;
     std::u16string pattern;
 
+    // Whether the standard library's engine can run `pattern` over a subject
+    // of `subjectUnits` units within the stack. That engine recurses once or
+    // more per state a match attempt passes, so the depth grows with the
+    // subject times the states of the largest repeated part of the pattern,
+    // and with the nesting of groups when it compiles; on the 2 MiB stack of
+    // a 32-bit Windows program a subject of about 12000 units under ".+?", or
+    // 1000 units under a repeated group nested 100 deep, overflows it. Runs
+    // beyond the limit are refused rather than risked; a page head of 1024
+    // bytes under the charset pattern takes about two thirds of it.
+    static bool WithinEngineLimits(const std::u16string& pattern, std::size_t subjectUnits);
+
     // The matches of the pattern in `subject`: every one when `global`,
-    // otherwise the first. Null when the pattern is rejected or the engine
-    // gives up on the subject.
+    // otherwise the first. Null when the pattern is rejected, the run is
+    // beyond WithinEngineLimits, or the engine gives up on it.
     std::shared_ptr<const RegExpMatches> Execute(const std::u16string& subject) const;
 
     // The subject with the matches (or the first) replaced, `replacement`
-    // read with ECMAScript's $ rules; nothing when the pattern is rejected.
+    // read with ECMAScript's $ rules; nothing when Execute would give null.
     std::optional<std::u16string> Replace(const std::u16string& subject,
                                           const std::u16string& replacement) const;
 };

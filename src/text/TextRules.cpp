@@ -38,9 +38,10 @@ std::size_t NextCharacter(const Text& text, std::size_t offset) {
     return offset + 1 < text.size() ? offset + 2 : Text::npos;
 }
 
-// The 0-based offset of the first character boundary at or after `offset`.
-std::size_t CharacterBoundaryFrom(const Text& text, std::size_t offset) {
-    std::size_t at = 0;
+// The 0-based offset of the first character boundary at or after `offset`,
+// walking from `from`, itself a boundary at or before `offset`.
+std::size_t CharacterBoundaryFrom(const Text& text, std::size_t offset, std::size_t from = 0) {
+    std::size_t at = from;
     while (at < offset && at < text.size()) {
         at = NextCharacter(text, at);
         if (at == Text::npos) {
@@ -50,24 +51,32 @@ std::size_t CharacterBoundaryFrom(const Text& text, std::size_t offset) {
     return at;
 }
 
-} // namespace
-
-namespace {
-
-// The search from a character boundary `at` (or npos) on: the 0-based offset
-// of the first match, or npos.
-std::size_t FindFromBoundary(const Text& text, const Text& what, std::size_t at, bool ignoreCase) {
+// The search rule from `at`, a character boundary (or npos: nothing found).
+int FindFromBoundary(const Text& text, const Text& what, std::size_t at, bool ignoreCase) {
     while (at != Text::npos && at < text.size()) {
         // A lead byte standing last is half a character: nothing starts there.
         if (IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 == text.size()) {
             break;
         }
         if (TextMatchesAt(text, at, what, ignoreCase)) {
-            return at;
+            return static_cast<int>(at) + 1;
         }
         at = NextCharacter(text, at);
     }
-    return Text::npos;
+    return -1;
+}
+
+// The search that follows a match found at the boundary `matchAt`: it starts
+// after the match, as FindText from the position after it would, but walks
+// only from the match instead of from the first byte, so that scanning a
+// text match by match stays linear.
+int FindAfterMatch(const Text& text, const Text& what, std::size_t matchAt, std::size_t length,
+                   bool ignoreCase) {
+    const std::size_t start = matchAt + length;
+    if (start >= text.size()) {
+        return -1;
+    }
+    return FindFromBoundary(text, what, CharacterBoundaryFrom(text, start, matchAt), ignoreCase);
 }
 
 } // namespace
@@ -78,9 +87,7 @@ int FindText(const Text& text, const Text& what, int startPosition, bool ignoreC
         return -1;
     }
     // A start inside a double-byte character moves on to the next character.
-    std::size_t found =
-        FindFromBoundary(text, what, CharacterBoundaryFrom(text, start), ignoreCase);
-    return found == Text::npos ? -1 : static_cast<int>(found) + 1;
+    return FindFromBoundary(text, what, CharacterBoundaryFrom(text, start), ignoreCase);
 }
 
 int FindLastTextWithin(const Text& text, const Text& what, std::size_t limit) {
@@ -103,19 +110,13 @@ Text ReplaceAll(const Text& text, const Text& find, const Text& replacement, boo
     Text result;
     result.reserve(text.size());
     std::size_t copied = 0;
-    std::size_t at = FindFromBoundary(text, find, 0, ignoreCase);
-    while (at != Text::npos) {
+    int position = FindText(text, find, 1, ignoreCase);
+    while (position != -1) {
+        std::size_t at = static_cast<std::size_t>(position) - 1;
         result.append(text, copied, at - copied);
         result += replacement;
         copied = at + find.size();
-        // The next search starts at the first character boundary after the
-        // match, found from the match itself so that long texts with many
-        // matches take linear time.
-        std::size_t next = at;
-        while (next != Text::npos && next < copied) {
-            next = NextCharacter(text, next);
-        }
-        at = copied < text.size() ? FindFromBoundary(text, find, next, ignoreCase) : Text::npos;
+        position = FindAfterMatch(text, find, at, find.size(), ignoreCase);
     }
     result.append(text, copied, Text::npos);
     return result;
@@ -178,16 +179,30 @@ TextArray SplitText(const Text& text, const Text& separator) {
         pieces.push_back(text);
         return pieces;
     }
+    // One pass over the characters, as FindText advances, without walking
+    // back to the first byte for every piece: a block of many lines splits
+    // in linear time.
     std::size_t from = 0;
-    while (from < text.size()) {
-        int position = FindText(text, separator, static_cast<int>(from) + 1);
-        if (position == -1) {
-            pieces.push_back(text.substr(from));
+    std::size_t at = 0;
+    while (at != Text::npos && at < text.size()) {
+        // A lead byte standing last is half a character: nothing starts there.
+        if (IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 == text.size()) {
             break;
         }
-        std::size_t at = static_cast<std::size_t>(position) - 1;
-        pieces.push_back(text.substr(from, at - from));
-        from = at + separator.size();
+        if (at >= from && TextMatchesAt(text, at, separator, false)) {
+            pieces.push_back(text.substr(from, at - from));
+            from = at + separator.size();
+            // The next piece starts at the first character boundary at or
+            // after the separator's end, counted on from this boundary.
+            while (at != Text::npos && at < from) {
+                at = NextCharacter(text, at);
+            }
+            continue;
+        }
+        at = NextCharacter(text, at);
+    }
+    if (from < text.size()) {
+        pieces.push_back(text.substr(from));
     }
     return pieces;
 }

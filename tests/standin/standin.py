@@ -25,6 +25,7 @@ Options of start and serve
                        programs built with the service's hosts fixed in them
   --no-record-body     record only the request head and the body's length
                        (for benchmarks with bodies of hundreds of MiB)
+  --fresh              (start only) remove the requests and uploads of earlier runs
 
 Files in the state directory
   port            the HTTPS port on 127.0.0.1 (written once the server listens)
@@ -50,6 +51,12 @@ The service's endpoints
         \\u4e0a\\u4f20\\u6210\\u529f (上传成功) on success and \\u4e0a\\u4f20\\u5931
         \\u8d25 (上传失败) otherwise.
 
+Use from a test of the cross build: the CTest fixture in tests/standin starts
+one server for the whole Wine session (state in build/windows/standin) and
+passes its state directory in STANDIN_STATE; StandInClient.h reads the port
+and the recorded requests. Tag each request (a query such as ?t=UNIQUE) to
+find its record among those of tests running in parallel.
+
 Settings changed at run time (GET /__control?KEY=VALUE&..., or the control
 command): login=ok|fail (fail refuses every login), upload=ok|fail|login (login:
 the default, accept only a logged-in session), formhash=TOKEN, account=TEXT,
@@ -60,7 +67,10 @@ Answers for tests (query values are percent-decoded)
   /status/NNN           that status with a short body
   /answer?status=S&h=LINE&...&body=TEXT|bodyhex=HEX
                         status line "HTTP/1.1 S", each h as a header line, the body;
-                        Content-Length is added unless a h line names it
+                        Content-Length is added unless a h line names it; e.g.
+                        h=Set-Cookie:%20sid=1 sets a cookie and
+                        h=Set-Cookie:%20sid=deleted;%20expires=Thu,%2001-Jan-1970%2000:00:01%20GMT
+                        deletes it
   /raw?hex=HEX          exactly these bytes, then the connection closes (no status
                         line, header lines without CR LF, ...)
   /redirect?to=URL&code=302&h=LINE...   a redirect with Location: URL
@@ -81,6 +91,7 @@ Answers for tests (query values are percent-decoded)
 import argparse
 import hashlib
 import os
+import shutil
 import signal
 import socket
 import socketserver
@@ -562,6 +573,10 @@ def serve(args):
 def start(args):
     state = os.path.abspath(args.state)
     os.makedirs(state, exist_ok=True)
+    stop(args)
+    if args.fresh:
+        for name in ("requests", "uploads"):
+            shutil.rmtree(os.path.join(state, name), ignore_errors=True)
     for name in ("port", "pid"):
         try:
             os.remove(os.path.join(state, name))
@@ -644,6 +659,7 @@ def main():
         p.add_argument("--formhash", default="5a1b2c3d")
         p.add_argument("--port", type=int, default=0)
         p.add_argument("--no-record-body", action="store_true")
+        p.add_argument("--fresh", action="store_true")
     p = sub.add_parser("stop")
     p.add_argument("--state", required=True)
     p = sub.add_parser("control")

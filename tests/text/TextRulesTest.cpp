@@ -84,6 +84,9 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning) {
         {"ABab", "ab", "-", true, "--"},
         {"ABab", "ab", "-", false, "AB-"},
         {"\x81\x40@", "@", "#", false, "\x81\x40#"}, // not on a second byte
+        // A match that ends on a lead byte: the next search starts at the
+        // character after the one that byte begins.
+        {"a\x81@a\x81@", "a\x81", "-", false, "-@-@"},
         {"", "a", "b", false, ""},
     };
     for (const ReplaceCase& c : cases) {
@@ -132,6 +135,7 @@ TEST(SplitText, KeepsInnerAndLeadingEmptyPiecesButNoFinalOne) {
         {"", "\r\n", {}},
         {"abc", "", {"abc"}},
         {"\x81\x40@x", "@", {"\x81\x40", "x"}}, // never splits on a second byte
+        {"\x81\x81@x\x81y", "\x81", {"", "\x81@x", "y"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "'" << c.text << "'");
@@ -151,6 +155,49 @@ TEST(TextFromBytes, StopsAtTheFirstNul) {
     EXPECT_EQ(TextFromBytes(Bytes{'a', 'b', 0, 'c'}), "ab");
     EXPECT_EQ(TextFromBytes(Bytes{'a', 'b'}), "ab");
     EXPECT_EQ(TextFromBytes(Bytes{}), "");
+}
+
+} // namespace
+
+namespace {
+
+// Splitting as repeated searches from the end of each separator: what the
+// one-pass split must equal.
+TextArray SplitBySearching(const Text& text, const Text& separator) {
+    TextArray pieces;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const int position = FindText(text, separator, static_cast<int>(from) + 1);
+        if (position == -1) {
+            pieces.push_back(text.substr(from));
+            break;
+        }
+        const std::size_t at = static_cast<std::size_t>(position) - 1;
+        pieces.push_back(text.substr(from, at - from));
+        from = at + separator.size();
+    }
+    return pieces;
+}
+
+TEST(SplitText, EqualsRepeatedSearchesOnMixedBytes) {
+    // Texts drawn from a few bytes, lead bytes among them, so separators
+    // meet double-byte characters from every side.
+    const char alphabet[] = {'a', ';', ' ', '\xA1', '\xB0', '\x81', '\r', '\n'};
+    const Text separators[] = {";", "; ", "\r\n", "\xA1", "\xA1\xA1", "a\xB0", "\xB0;"};
+    unsigned state = 12345;
+    for (int round = 0; round < 3000; ++round) {
+        Text text;
+        const int length = static_cast<int>(state % 14);
+        for (int i = 0; i < length; ++i) {
+            state = state * 1103515245u + 12345u;
+            text += alphabet[(state >> 16) % sizeof(alphabet)];
+        }
+        state = state * 1103515245u + 12345u;
+        for (const Text& separator : separators) {
+            ASSERT_EQ(SplitText(text, separator), SplitBySearching(text, separator))
+                << "text of " << text.size() << " bytes, round " << round;
+        }
+    }
 }
 
 } // namespace
