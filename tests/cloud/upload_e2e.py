@@ -133,15 +133,20 @@ class UploadTestCase(unittest.TestCase):
         return box, {"title": title, "text": text, "icon": icon == "1",
                      "buttons": buttons.split("|") if buttons else []}
 
-    def expect_box(self, pid, text):
-        """The upload's message box: its text, the title, no icon, one button;
-        dismissed, it leaves the window open."""
+    def expect_box(self, pid, text, window=None):
+        """The upload's message box: its text, the title, no icon, one button,
+        task-modal (the window takes no input meanwhile); dismissed, it leaves
+        the window open and working."""
         box, seen = self.wait_message(pid)
         self.assertEqual(seen["text"], text)
         self.assertEqual(seen["title"], "信息：")
         self.assertFalse(seen["icon"])
         self.assertEqual(len(seen["buttons"]), 1)
+        if window is not None:
+            self.assertEqual(self.driver.call("enabled", window), ["0"])
         self.driver.call("dismiss", box, STEP_DEADLINE_MS)
+        if window is not None:
+            self.assertEqual(self.driver.call("enabled", window), ["1"])
 
     def assert_quiet(self, pid):
         with self.assertRaises(DriverError):
@@ -187,7 +192,7 @@ class UploadTests(UploadTestCase):
         path = self.make("photo.bin", content)
         before = self.service.count()
         pid, window = self.start('"%s"' % windows_path(path))
-        self.expect_box(pid, "上传成功")
+        self.expect_box(pid, "上传成功", window)
         screenshot("upload-success.png")
         records = self.service.requests_since(before)
         self.assertEqual(len(records), 3)
@@ -279,7 +284,7 @@ class UploadTests(UploadTestCase):
         self.addCleanup(self.service.restart)
         path = self.make("offline.txt", b"offline")
         pid, window = self.start('"%s"' % windows_path(path))
-        self.expect_box(pid, "上传失败")
+        self.expect_box(pid, "上传失败", window)
         screenshot("upload-offline.png")
         self.close(pid, window)
         with open(path, "rb") as f:
