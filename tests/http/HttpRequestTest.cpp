@@ -13,6 +13,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <cstdio>
+
 namespace {
 
 class HttpRequestTest : public testing::Test {
@@ -404,6 +406,7 @@ TEST_F(HttpRequestTest, AServerThatSaysNothingFailsTheReceive) {
                                          .status = &status,
                                          .bodyBytes = &body});
         const ULONGLONG seconds = (GetTickCount64() - start) / 1000;
+        std::printf("%s: %u s\n", c.name, static_cast<unsigned>(seconds));
         EXPECT_EQ(status, "712 服务器未响应!");
         EXPECT_EQ(result, "");
         EXPECT_EQ(location, "kept");
