@@ -21,6 +21,8 @@ Options of start and serve
                        command line, compared as GBK bytes); without them any
                        account and password are accepted
   --formhash TEXT      the login page's form token (default 5a1b2c3d)
+  --port N             listen on this port (default 0: any free port); for
+                       programs built with the service's hosts fixed in them
   --no-record-body     record only the request head and the body's length
                        (for benchmarks with bodies of hundreds of MiB)
   --fresh              (start only) remove the requests and uploads of earlier runs
@@ -39,7 +41,7 @@ The service's endpoints
   GET  /account.php?...  the login page (UTF-8, meta charset utf-8) holding
         <input type="hidden" name="formhash" value="TOKEN" />, and a PHPSESSID cookie
   POST /account.php      the login form: action=login&task=login&...&formhash=TOKEN
-        &username=U&password=P, taken byte for byte (no percent decoding). On success
+        &username=U&password=P, percent-decoded ('+' and %XX) as a form is. On success
         the page holds 登录成功，欢迎您回来 and the answer sets the cookies
         phpdisk_info=... and ylogin=...; otherwise a page without that text.
   POST /fileup.php       the multipart upload. Accepted when the Cookie line holds
@@ -242,10 +244,13 @@ def answer(status, headers=(), body=b"", content_type=b"text/html"):
 
 
 def form_fields(body):
+    """The fields of an application/x-www-form-urlencoded body, decoded as the
+    service's own form handling does: '+' is a blank and %XX that byte."""
     fields = {}
     for item in body.split(b"&"):
         name, _, value = item.partition(b"=")
-        fields.setdefault(name, value)
+        decode = lambda raw: urllib.parse.unquote_to_bytes(raw.replace(b"+", b" "))
+        fields.setdefault(decode(name), decode(value))
     return fields
 
 
@@ -504,8 +509,8 @@ class Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
     daemon_threads = True
 
-    def __init__(self, state, settings):
-        super().__init__(("127.0.0.1", 0), Handler)
+    def __init__(self, state, settings, port=0):
+        super().__init__(("127.0.0.1", port), Handler)
         self.stopping = threading.Event()
         self.settings = settings
         self.recorder = Recorder(state)
@@ -539,7 +544,7 @@ def serve(args):
     state = os.path.abspath(args.state)
     os.makedirs(state, exist_ok=True)
     make_certificate(state)
-    server = Server(state, Settings(args))
+    server = Server(state, Settings(args), args.port)
     refused = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     refused.bind(("127.0.0.1", 0))
     write_file(os.path.join(state, "refused-port"), "%d\n" % refused.getsockname()[1])
@@ -578,7 +583,8 @@ def start(args):
         except OSError:
             pass
     command = [sys.executable, os.path.abspath(__file__), "serve", "--state", state,
-               "--lifetime", str(args.lifetime), "--formhash", args.formhash]
+               "--lifetime", str(args.lifetime), "--formhash", args.formhash,
+               "--port", str(args.port)]
     if args.account is not None:
         command += ["--account", args.account]
     if args.password is not None:
@@ -651,6 +657,7 @@ def main():
         p.add_argument("--account")
         p.add_argument("--password")
         p.add_argument("--formhash", default="5a1b2c3d")
+        p.add_argument("--port", type=int, default=0)
         p.add_argument("--no-record-body", action="store_true")
         p.add_argument("--fresh", action="store_true")
     p = sub.add_parser("stop")
