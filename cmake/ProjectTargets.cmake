@@ -16,6 +16,7 @@ endfunction()
 # A GoogleTest program. Test discovery runs at test time (under Wine in the
 # cross build), so building never needs Wine.
 #   project_test(NAME SOURCES file... LIBS lib... [LABELS label])
+# A test labelled gui takes the screen lock lanzou_program.
 function(project_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -25,8 +26,14 @@ function(project_test name)
   if(T_LABELS)
     set(labels ${T_LABELS})
   endif()
+  # Tests that show windows share one screen with the program's end-to-end
+  # tests, which look windows and message boxes up by class and title.
+  set(lock "")
+  if(labels STREQUAL "gui")
+    set(lock RESOURCE_LOCK lanzou_program)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS "${labels}" FIXTURES_REQUIRED wine_session)
+    PROPERTIES LABELS "${labels}" FIXTURES_REQUIRED wine_session ${lock})
 endfunction()
