@@ -9,6 +9,7 @@
 #include "cloud/SessionCookies.h"
 #include "cloud/Upload.h"
 #include "http/HttpRequest.h"
+#include "support/OwnWindow.h"
 #include "text/TextRules.h"
 
 #define WIN32_LEAN_AND_MEAN // keeps the dialog library's FindText macro out
@@ -97,33 +98,6 @@ void Control(const Text& settings) {
     ASSERT_EQ(HttpRequest({.url = kService + "/__control?" + settings}), "ok");
 }
 
-// This process's message box with the given title: other tests may show
-// boxes of the same title on the same screen at the same time.
-HWND OwnMessageBox(const char* title) {
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumWindows(
-        [](HWND candidate, LPARAM parameter) -> BOOL CALLBACK {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(candidate, &pid);
-            char name[16] = {};
-            char caption[64] = {};
-            GetClassNameA(candidate, name, sizeof name);
-            GetWindowTextA(candidate, caption, sizeof caption);
-            if (pid == GetCurrentProcessId() && Text(name) == "#32770" &&
-                Text(caption) == s->title) {
-                s->found = candidate;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Answers the message box the upload shows: waits for it (at most 60 s),
 // keeps its text and closes it with its OK button.
 class MessageBoxAnswerer {
@@ -144,7 +118,7 @@ private:
         auto* answerer = static_cast<MessageBoxAnswerer*>(self);
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < 60000) {
-            HWND box = OwnMessageBox("信息：");
+            HWND box = FindOwnWindow("#32770", "信息：");
             if (box != nullptr) {
                 char text[256] = {};
                 GetDlgItemTextA(box, 0xFFFF, text, sizeof text);

@@ -12,6 +12,7 @@
 
 #include "app/EventWait.h"
 #include "platform/WindowServices.h"
+#include "support/OwnWindow.h"
 
 namespace {
 
@@ -20,30 +21,6 @@ HWND HwndOf(WindowHandle window) {
 }
 HWND HwndOf(ControlHandle control) {
     return reinterpret_cast<HWND>(control);
-}
-
-// A top-level window of this process with that class: other programs run
-// beside the tests and show windows of the same classes.
-HWND FindOwnWindow(const char* className) {
-    struct Search {
-        const char* className;
-        HWND found;
-    } search{className, nullptr};
-    EnumWindows(
-        [](HWND candidate, LPARAM parameter) -> BOOL CALLBACK {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(candidate, &pid);
-            char name[64] = {};
-            GetClassNameA(candidate, name, sizeof(name));
-            if (pid == GetCurrentProcessId() && Text(name) == s->className) {
-                s->found = candidate;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 // Ends a message loop that would otherwise hang the test: after the deadline
